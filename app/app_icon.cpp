@@ -28,9 +28,9 @@ bool InEllipse(double x, double y, double cx, double cy, double rx, double ry, d
 
 bool InLeaf(double x, double y) {
     if (!InEllipse(x, y, 0.5, 0.62, 0.47, 0.33, 0)) return false;
-    // The notch of a lotus leaf: a narrow wedge from the centre up to the rim.
+    // The notch of a lotus leaf: a narrow wedge from the centre down to the rim.
     const double angle = std::atan2(0.62 - y, x - 0.5);
-    return std::abs(angle - std::numbers::pi / 2) > 0.18;
+    return std::abs(angle + 1.2) > 0.18;
 }
 
 bool InVein(double x, double y) {
