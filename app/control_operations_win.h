@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string_view>
 
 #include "app/main_window_win.h"
@@ -19,12 +20,15 @@ namespace qingqu {
 
 class ControlOperations {
 public:
-    explicit ControlOperations(MainWindow& window) noexcept
-        : window_(window), handle_(window.Handle()) {}
+    // The window may be created later; workers start only once it exists.
+    explicit ControlOperations(MainWindow& window) noexcept : window_(window) {}
 
     int RowCount();
     // The index of the new row, or -1 when adding fails.
     int AppendRow();
+    // Appends one row per URL, in one visit to the window's thread: each row's
+    // "ID" is the row count right after its own append, its "网址" the URL.
+    void AppendUrlRows(std::span<const std::string_view> urls);
     // Does nothing for a row that does not exist.
     void SetCellText(int row, int column, std::string_view text);
     // The empty text for a row that does not exist.
@@ -33,11 +37,10 @@ public:
     // 1 when the box is ticked at the moment of the call, 0 otherwise.
     int Ticked(SaveBox box);
     void SetStatusCaption(std::string_view text);
-    HWND WindowHandle() const noexcept { return handle_; }
+    HWND WindowHandle() const noexcept { return window_.Handle(); }
 
 private:
     MainWindow& window_;
-    HWND handle_;
 };
 
 }  // namespace qingqu

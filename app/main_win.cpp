@@ -1,8 +1,10 @@
 // Start-up: prepare the process, show the main window, run the message loop.
+#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
+#include "app/control_operations_win.h"
+#include "app/import_win.h"
 #include "app/main_window_win.h"
 #include "text/file_ops.h"
 
@@ -33,7 +35,8 @@ int RunMessageLoop(HWND window) {
 int Run(HINSTANCE instance) {
     PrepareProcess();
     static MainWindow window;
-    MainWindowHandlers handlers{[] {}, [] {}, [] {}};
+    static ControlOperations controls(window);
+    MainWindowHandlers handlers{[] { StartImport(controls); }, [] {}, [] {}};
     if (!window.Create(instance, std::move(handlers))) {
         MessageBoxW(nullptr, kStartFailedText, L"\u9752\u8556 V1.0", MB_ICONERROR | MB_OK);
         return 1;

@@ -55,6 +55,16 @@ int UrlList::AppendRow() {
     return row;
 }
 
+void UrlList::AppendUrlRows(std::span<const std::string_view> urls) {
+    for (std::string_view url : urls) {
+        const int row = rows_.Append();
+        if (row < 0) break;
+        rows_.SetCell(row, kIdColumn, NumberToText(rows_.Count()));
+        rows_.SetCell(row, kUrlColumn, url);
+    }
+    SyncItemCount(false);
+}
+
 void UrlList::SetCellText(int row, int column, std::string_view text) {
     if (row < 0 || row >= rows_.Count()) return;
     rows_.SetCell(row, column, text);

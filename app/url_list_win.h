@@ -9,9 +9,10 @@
 //   // in the parent's WM_NOTIFY: if (list.Owns(header)) return list.OnNotify(header);
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+#include <commctrl.h>
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,8 @@ public:
     int RowCount() const noexcept { return rows_.Count(); }
     // The index of the new row, whose cells are empty; -1 when adding fails.
     int AppendRow();
+    // One row per URL: "ID" the row count right after the row's append, "网址" the URL.
+    void AppendUrlRows(std::span<const std::string_view> urls);
     void SetCellText(int row, int column, std::string_view text);
     Text CellText(int row, int column) const;
     void DeleteAllRows();

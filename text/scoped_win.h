@@ -7,9 +7,9 @@
 //   ReadFile(file.Get(), ...);          // closed when `file` leaves scope
 #pragma once
 
+#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <utility>
 
