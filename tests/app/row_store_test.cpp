@@ -18,8 +18,12 @@ TEST(RowStoreTest, NewRowsHaveEmptyCellsAndCountUp) {
 
 TEST(RowStoreTest, CellsKeepTextsOfEveryLength) {
     RowStore rows;
-    const std::string texts[] = {"", "1", std::string(15, 'a'), std::string(16, 'b'),
-                                 std::string(100000, 'c'), "\xD2\xD1\xCA\xD5\xC2\xBC"};
+    const std::string texts[] = {"",
+                                 "1",
+                                 std::string(15, 'a'),
+                                 std::string(16, 'b'),
+                                 std::string(100000, 'c'),
+                                 "\xD2\xD1\xCA\xD5\xC2\xBC"};
     for (const std::string& text : texts) {
         const int row = rows.Append();
         rows.SetCell(row, kUrlColumn, text);
