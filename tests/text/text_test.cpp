@@ -133,24 +133,19 @@ TEST(TextFindTest, FindsFirstMatchOnACharacterBoundary) {
         // The second byte of a two-byte character never starts a match ...
         {"\x81|", "|", 1, -1},
         {"\x81|a|", "|", 1, 4},
-        {"\xB1" + std::string(kMarker), std::string(kMarker), 1, -1},
-        {"\xB1\xC3\xBB\xD3\xD0\xD5\xD2\xC3\xBB\xD3\xD0\xD5\xD2", std::string(kMarker), 1, -1},
+        {ConcatText("\xB1", kMarker), Text(kMarker), 1, -1},
+        {"\xB1\xC3\xBB\xD3\xD0\xD5\xD2\xC3\xBB\xD3\xD0\xD5\xD2", Text(kMarker), 1, -1},
         // ... unless the scan begins on it: characters count from the start position.
         {"\x81|", "|", 2, 2},
-        {"\xB1" + std::string(kMarker), std::string(kMarker), 2, 2},
+        {ConcatText("\xB1", kMarker), Text(kMarker), 2, 2},
         // Any byte below 0x80, first or second of a character, ends one.
-        {"\xB1"
-         "a" +
-             std::string(kMarker),
-         std::string(kMarker), 1, 3},
-        {"ab" + std::string(kMarker), std::string(kMarker), 1, 3},
-        {"\xB1\xB2" + std::string(kMarker), std::string(kMarker), 1, 3},
+        {ConcatText("\xB1\x61", kMarker), Text(kMarker), 1, 3},
+        {ConcatText("ab", kMarker), Text(kMarker), 1, 3},
+        {ConcatText("\xB1\xB2", kMarker), Text(kMarker), 1, 3},
         // A lead byte that is the last byte counts as a character of one byte.
         {"a\x81", "\x81", 1, 2},
         {"\x81\x81\x81", "\x81", 2, 2},
-        {"\x81"
-         "a\x81",
-         "\x81", 2, 3},
+        {"\x81\x61\x81", "\x81", 2, 3},
         {"\x81\x81\x81", "\x81\x81", 2, 2},
         {"", "", 1, -1},
         {"ab", "", 2, 2},
@@ -252,10 +247,7 @@ TEST(TextReplaceTest, ReplacesEveryOccurrenceOnce) {
 
 TEST(TextReplaceTest, MatchesACharacterWalkOnEveryShortText) {
     const auto texts = AllTexts("aA|\x81", 6);
-    for (const std::string part : {"a", "A|",
-                                   "\x81"
-                                   "a",
-                                   "|\x81", "aa"}) {
+    for (const std::string part : {"a", "A|", "\x81\x61", "|\x81", "aa"}) {
         for (const auto& text : texts) {
             for (bool ignoreCase : {false, true}) {
                 ASSERT_EQ(ReplaceText(text, part, "<>", ignoreCase),
