@@ -6,6 +6,7 @@
 #include "app/control_operations_win.h"
 #include "app/import_win.h"
 #include "app/main_window_win.h"
+#include "app/query_win.h"
 #include "text/file_ops.h"
 
 namespace qingqu {
@@ -36,7 +37,9 @@ int Run(HINSTANCE instance) {
     PrepareProcess();
     static MainWindow window;
     static ControlOperations controls(window);
-    MainWindowHandlers handlers{[] { StartImport(controls); }, [] {}, [] {}};
+    static QueryRunner queries(window);
+    MainWindowHandlers handlers{[] { StartImport(controls); }, [] { queries.StartQuery(); },
+                                [] { queries.StopQuery(); }};
     if (!window.Create(instance, std::move(handlers))) {
         MessageBoxW(nullptr, kStartFailedText, L"\u9752\u8556 V1.0", MB_ICONERROR | MB_OK);
         return 1;

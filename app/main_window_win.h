@@ -14,11 +14,10 @@
 
 #include "app/hyperlink_win.h"
 #include "app/url_list_win.h"
+#include "check/query_run.h"
 #include "text/scoped_win.h"
 
 namespace qingqu {
-
-enum class SaveBox { Indexed, NotIndexed };
 
 // What the buttons and the import menu entry start; filled in by the program's
 // entry point so the window itself knows nothing of imports and query runs.

@@ -1,0 +1,16 @@
+#include "check/search_win.h"
+
+#include "check/code_page.h"
+#include "http/http_request.h"
+
+namespace qingqu {
+
+SearchReply SearchForUrl(std::string_view url, const std::atomic<bool>* stop) {
+    HttpRequestOptions request;
+    request.Url = SearchAddressForUtf8Word(GbkToUtf8(url));
+    request.StopFlag = stop;
+    const Bytes body = HttpRequest(request);
+    return {request.StatusCode, Utf8ToGbk(BytesToText(body))};
+}
+
+}  // namespace qingqu
