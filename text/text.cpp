@@ -196,12 +196,12 @@ TextArray SplitText(std::string_view text, std::string_view delimiter) {
     const MatchFinder finder(text, delimiter, false);
     std::size_t pieceStart = 0;
     for (std::size_t match = finder.Next(0); match != kNotFound; match = finder.Next(pieceStart)) {
-        pieces.bytes_.append(text, pieceStart, match - pieceStart);
+        pieces.bytes_.append(text.data() + pieceStart, match - pieceStart);
         pieces.ends_.push_back(pieces.bytes_.size());
         pieceStart = match + delimiter.size();
     }
     if (pieceStart < text.size()) {
-        pieces.bytes_.append(text, pieceStart);
+        pieces.bytes_.append(text.data() + pieceStart, text.size() - pieceStart);
         pieces.ends_.push_back(pieces.bytes_.size());
     }
     return pieces;
