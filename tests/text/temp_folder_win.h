@@ -1,4 +1,4 @@
-// Test helpers for file tests: a fresh folder per test, and reading and writing
+// For file tests: a fresh folder per test, and reading and writing
 // files with the system's own calls, apart from the code under test.
 #pragma once
 
