@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <wincrypt.h>
 
 #include <utility>
 
@@ -85,6 +86,13 @@ struct MenuTraits {
     static void Free(HMENU h) noexcept { DestroyMenu(h); }
 };
 using ScopedMenu = ScopedResource<MenuTraits>;
+
+struct CertStoreTraits {
+    static HCERTSTORE Invalid() noexcept { return nullptr; }
+    static bool IsValid(HCERTSTORE s) noexcept { return s != nullptr; }
+    static void Free(HCERTSTORE s) noexcept { CertCloseStore(s, 0); }
+};
+using ScopedCertStore = ScopedResource<CertStoreTraits>;
 
 struct BstrTraits {
     static BSTR Invalid() noexcept { return nullptr; }
