@@ -33,8 +33,7 @@ std::size_t NextPieceLength(std::string_view text, UINT codePage) {
     }
     std::size_t end = 0;
     for (;;) {
-        const std::size_t length =
-            IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[end])) ? 2 : 1;
+        const std::size_t length = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(text[end])) ? 2 : 1;
         if (end + length > kMaxPieceBytes) return end;
         end += length;
     }

@@ -45,8 +45,7 @@ Text HeaderValue(std::string_view line) {
     return TrimSpaces(TextRight(line, TextLength(line) - colon));
 }
 
-Text TextBetween(std::string_view text, std::string_view leftMarker,
-                 std::string_view rightMarker) {
+Text TextBetween(std::string_view text, std::string_view leftMarker, std::string_view rightMarker) {
     const Text left = ReplaceText(leftMarker, kQuoteMarker, "\"", false);
     const Text right = ReplaceText(rightMarker, kQuoteMarker, "\"", false);
     int start = FindText(text, left);

@@ -23,8 +23,7 @@ Text HeaderValue(std::string_view line);
 
 // The text between the first `leftMarker` and the next `rightMarker` after it;
 // empty when either is missing. "#引号" in a marker stands for a double quote.
-Text TextBetween(std::string_view text, std::string_view leftMarker,
-                 std::string_view rightMarker);
+Text TextBetween(std::string_view text, std::string_view leftMarker, std::string_view rightMarker);
 
 // "GET" for 0, "POST" for 1, "HEAD" for 2; any other value counts as 0.
 Text MethodText(int method);

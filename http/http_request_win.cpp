@@ -22,9 +22,9 @@ namespace qingqu {
 namespace {
 
 constexpr wchar_t kRequestProgId[] = L"WinHttp.WinHttpRequest.5.1";
-constexpr int kProxySettingProxy = 2;            // HTTPREQUEST_PROXYSETTING_PROXY
-constexpr int kCredentialsForProxy = 1;          // HTTPREQUEST_SETCREDENTIALS_FOR_PROXY
-constexpr int kOptionEnableRedirects = 6;        // WinHttpRequestOption_EnableRedirects
+constexpr int kProxySettingProxy = 2;      // HTTPREQUEST_PROXYSETTING_PROXY
+constexpr int kCredentialsForProxy = 1;    // HTTPREQUEST_SETCREDENTIALS_FOR_PROXY
+constexpr int kOptionEnableRedirects = 6;  // WinHttpRequestOption_EnableRedirects
 constexpr int kWaitSliceSeconds = 1;
 
 ScopedVariant TextArgument(std::string_view text) {
@@ -93,8 +93,7 @@ HRESULT ConvertVariant(const VARIANT& value, VARTYPE type, ScopedVariant& conver
 
 Text TextFromVariant(const VARIANT& value) {
     ScopedVariant converted;
-    if (FAILED(ConvertVariant(value, VT_BSTR, converted)) ||
-        V_BSTR(&converted.Get()) == nullptr)
+    if (FAILED(ConvertVariant(value, VT_BSTR, converted)) || V_BSTR(&converted.Get()) == nullptr)
         return {};
     const BSTR text = V_BSTR(&converted.Get());
     return WideToText(std::wstring_view(text, SysStringLen(text)));

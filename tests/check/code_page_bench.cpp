@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     // Alternate the two, twice, so neither gains from running first.
     double ours = 0, plain = 0;
     for (int pass = 0; pass < 2; ++pass) {
-        ours += MegabytesPerSecond(page, rounds, [](const std::string& p) { return qingqu::Utf8ToGbk(p); },
-                                   checksum);
+        ours += MegabytesPerSecond(
+            page, rounds, [](const std::string& p) { return qingqu::Utf8ToGbk(p); }, checksum);
         plain += MegabytesPerSecond(page, rounds, PlainRound, checksum);
     }
     ours /= 2;

@@ -16,43 +16,43 @@ struct CharacterCase {
     const char* gbk;
 };
 constexpr CharacterCase kCharacters[] = {
-        {"\xE6\xB2\xA1", "\xC3\xBB"},  // U+6CA1
-        {"\xE6\x9C\x89", "\xD3\xD0"},  // U+6709
-        {"\xE6\x89\xBE", "\xD5\xD2"},  // U+627E
-        {"\xE9\x9D\x92", "\xC7\xE0"},  // U+9752
-        {"\xE8\x95\x96", "\xDE\xA1"},  // U+8556
-        {"\xE5\xB7\xB2", "\xD2\xD1"},  // U+5DF2
-        {"\xE6\x94\xB6", "\xCA\xD5"},  // U+6536
-        {"\xE5\xBD\x95", "\xC2\xBC"},  // U+5F55
-        {"\xE6\x9C\xAA", "\xCE\xB4"},  // U+672A
-        {"\xEF\xBC\x8C", "\xA3\xAC"},  // U+FF0C
-        {"\xE3\x80\x82", "\xA1\xA3"},  // U+3002
-        {"\xEF\xBC\x81", "\xA3\xA1"},  // U+FF01
-        {"\xEF\xBC\x9A", "\xA3\xBA"},  // U+FF1A
-        {"\xE3\x80\x80", "\xA1\xA1"},  // U+3000
-        {"\x41", "\x41"},  // U+0041
-        {"\x7E", "\x7E"},  // U+007E
-        {"\xC2\xB7", "\xA1\xA4"},  // U+00B7
-        {"\xE2\x80\x94", "\xA1\xAA"},  // U+2014
-        {"\xE2\x80\xA6", "\xA1\xAD"},  // U+2026
-        {"\xE2\x80\x9C", "\xA1\xB0"},  // U+201C
-        {"\xE2\x80\x9D", "\xA1\xB1"},  // U+201D
-        {"\xE3\x80\x81", "\xA1\xA2"},  // U+3001
-        {"\xE3\x80\x8A", "\xA1\xB6"},  // U+300A
-        {"\xE3\x80\x8B", "\xA1\xB7"},  // U+300B
-        {"\xE4\xB8\x82", "\x81\x40"},  // U+4E02
-        {"\xE9\xBE\xA5", "\xFD\x9B"},  // U+9FA5
-        {"\xC3\xA9", "\xA8\xA6"},  // U+00E9
-        {"\xCE\xB1", "\xA6\xC1"},  // U+03B1
-        {"\xD0\xAF", "\xA7\xC1"},  // U+042F
-        {"\xE3\x81\x82", "\xA4\xA2"},  // U+3042
-        {"\xE3\x82\xA2", "\xA5\xA2"},  // U+30A2
-        {"\xE2\x91\xA0", "\xA2\xD9"},  // U+2460
-        {"\xE2\x88\xB6", "\xA1\xC3"},  // U+2236
-        {"\xEF\xBD\x9E", "\xA1\xAB"},  // U+FF5E
-        {"\xE7\xB9\x81", "\xB7\xB1"},  // U+7E41
-        {"\xE9\xAB\x94", "\xF3\x77"},  // U+9AD4
-        {"\xC2\xA4", "\xA1\xE8"},  // U+00A4
+    {"\xE6\xB2\xA1", "\xC3\xBB"},  // U+6CA1
+    {"\xE6\x9C\x89", "\xD3\xD0"},  // U+6709
+    {"\xE6\x89\xBE", "\xD5\xD2"},  // U+627E
+    {"\xE9\x9D\x92", "\xC7\xE0"},  // U+9752
+    {"\xE8\x95\x96", "\xDE\xA1"},  // U+8556
+    {"\xE5\xB7\xB2", "\xD2\xD1"},  // U+5DF2
+    {"\xE6\x94\xB6", "\xCA\xD5"},  // U+6536
+    {"\xE5\xBD\x95", "\xC2\xBC"},  // U+5F55
+    {"\xE6\x9C\xAA", "\xCE\xB4"},  // U+672A
+    {"\xEF\xBC\x8C", "\xA3\xAC"},  // U+FF0C
+    {"\xE3\x80\x82", "\xA1\xA3"},  // U+3002
+    {"\xEF\xBC\x81", "\xA3\xA1"},  // U+FF01
+    {"\xEF\xBC\x9A", "\xA3\xBA"},  // U+FF1A
+    {"\xE3\x80\x80", "\xA1\xA1"},  // U+3000
+    {"\x41", "\x41"},              // U+0041
+    {"\x7E", "\x7E"},              // U+007E
+    {"\xC2\xB7", "\xA1\xA4"},      // U+00B7
+    {"\xE2\x80\x94", "\xA1\xAA"},  // U+2014
+    {"\xE2\x80\xA6", "\xA1\xAD"},  // U+2026
+    {"\xE2\x80\x9C", "\xA1\xB0"},  // U+201C
+    {"\xE2\x80\x9D", "\xA1\xB1"},  // U+201D
+    {"\xE3\x80\x81", "\xA1\xA2"},  // U+3001
+    {"\xE3\x80\x8A", "\xA1\xB6"},  // U+300A
+    {"\xE3\x80\x8B", "\xA1\xB7"},  // U+300B
+    {"\xE4\xB8\x82", "\x81\x40"},  // U+4E02
+    {"\xE9\xBE\xA5", "\xFD\x9B"},  // U+9FA5
+    {"\xC3\xA9", "\xA8\xA6"},      // U+00E9
+    {"\xCE\xB1", "\xA6\xC1"},      // U+03B1
+    {"\xD0\xAF", "\xA7\xC1"},      // U+042F
+    {"\xE3\x81\x82", "\xA4\xA2"},  // U+3042
+    {"\xE3\x82\xA2", "\xA5\xA2"},  // U+30A2
+    {"\xE2\x91\xA0", "\xA2\xD9"},  // U+2460
+    {"\xE2\x88\xB6", "\xA1\xC3"},  // U+2236
+    {"\xEF\xBD\x9E", "\xA1\xAB"},  // U+FF5E
+    {"\xE7\xB9\x81", "\xB7\xB1"},  // U+7E41
+    {"\xE9\xAB\x94", "\xF3\x77"},  // U+9AD4
+    {"\xC2\xA4", "\xA1\xE8"},      // U+00A4
 };
 
 TEST(CodePageTest, CharactersMatchAnIndependentTable) {
@@ -103,7 +103,9 @@ TEST(Utf8ToGbkTest, InvalidBytesBecomeQuestionMarksInPlace) {
         const char* gbk;
     };
     const Case cases[] = {
-        {"a\xFF" "b", "a?b"},
+        {"a\xFF"
+         "b",
+         "a?b"},
         {"\xFF", "?"},
         {"\xE6\xB2\xA1\xFF\xE6\x9C\x89", "\xC3\xBB?\xD3\xD0"},
         {"x\x80y", "x?y"},  // a continuation byte without a lead byte

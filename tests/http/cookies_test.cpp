@@ -48,29 +48,26 @@ TEST_P(MergeCookiesTest, MergesIntoTheCallersVariables) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MergeCookiesTest,
-    ::testing::Values(
-        MergeCase{"a=1; b=2", "b=3", "b=3; a=1"},
-        MergeCase{"a=1; b=2", "b=deleted", "a=1"},
-        MergeCase{"x=deleted", "", ""},
-        MergeCase{"", "", ""},
-        MergeCase{"a = 1", "", "a=1"},
-        MergeCase{"a=1;a=2", "", "a=1"},
-        MergeCase{"", "a=1; a=2", "a=1; a=2"},
-        MergeCase{"", "a=1; a=1", "a=1"},
-        MergeCase{"", "x=1; y=2", "x=1; y=2"},
-        MergeCase{"n=a b", "", "n=ab"},
-        MergeCase{"a=1;", "", "a=1"},
-        MergeCase{"a=1;", "b=2", "b=2; a=1"},
-        MergeCase{"a=1;;b=2", "c=3", "c=3; a=1; ; b=2"},
-        MergeCase{"SID=1", "sid=2", "sid=2; SID=1"},
-        // A full-width space (A1 A1) is a space like the ASCII one.
-        MergeCase{"n=\xA1\xA1v\xA1\xA1", "", "n=v"},
-        // A two-byte character whose second byte is ";" does not split a piece.
-        MergeCase{"n=\x81;x; m=1", "m=deleted", "n=\x81;x"},
-        // A deleted name in the reply also stops an old piece that is a deletion.
-        MergeCase{"a=deleted; b=1", "a=2", "a=2; b=1"},
-        // A reply that sets one cookie twice keeps both values, in its order.
-        MergeCase{"a=0", "a=1; b=1; a=2", "a=1; b=1; a=2"}));
+    ::testing::Values(MergeCase{"a=1; b=2", "b=3", "b=3; a=1"},
+                      MergeCase{"a=1; b=2", "b=deleted", "a=1"}, MergeCase{"x=deleted", "", ""},
+                      MergeCase{"", "", ""}, MergeCase{"a = 1", "", "a=1"},
+                      MergeCase{"a=1;a=2", "", "a=1"}, MergeCase{"", "a=1; a=2", "a=1; a=2"},
+                      MergeCase{"", "a=1; a=1", "a=1"}, MergeCase{"", "x=1; y=2", "x=1; y=2"},
+                      MergeCase{"n=a b", "", "n=ab"}, MergeCase{"a=1;", "", "a=1"},
+                      MergeCase{"a=1;", "b=2", "b=2; a=1"},
+                      MergeCase{"a=1;;b=2", "c=3", "c=3; a=1; ; b=2"},
+                      MergeCase{"SID=1", "sid=2", "sid=2; SID=1"},
+                      // A full-width space (A1 A1) is a space like the ASCII one.
+                      MergeCase{"n=\xA1\xA1v\xA1\xA1", "", "n=v"},
+                      // A two-byte character whose second byte is ";" does not split a piece.
+                      MergeCase{"n=\x81;x; m=1", "m=deleted", "n=\x81;x"},
+                      // A deleted name in the reply also stops an old piece that is a deletion.
+                      MergeCase{"a=deleted; b=1", "a=2", "a=2; b=1"},
+                      // An empty piece that ends up last keeps its separator: "a; ; a" loses only
+                      // the repeated "a".
+                      MergeCase{"", "a;;a", "a; "},
+                      // A reply that sets one cookie twice keeps both values, in its order.
+                      MergeCase{"a=0", "a=1; b=1; a=2", "a=1; b=1; a=2"}));
 
 TEST(MergeCookiesTest, WritesTheReplysCookiesBackWithoutSpaces) {
     Text cookies;

@@ -88,7 +88,8 @@ TEST(CompleteHeaderTextTest, MarkersCountAnywhereWithExactLetterCase) {
         {"accept: text/html",
          "accept: text/html\r\nAccept: */*\r\nReferer: u\r\nAccept-Language: zh-cn"},
         {"X-Referer: a", "X-Referer: a\r\nAccept: */*\r\nAccept-Language: zh-cn"},
-        {"Accept: a\r\nReferer: r\r\nAccept-Language: en", "Accept: a\r\nReferer: r\r\nAccept-Language: en"},
+        {"Accept: a\r\nReferer: r\r\nAccept-Language: en",
+         "Accept: a\r\nReferer: r\r\nAccept-Language: en"},
         // A text ending in CR LF gets an empty line before the appended ones.
         {"X: 1\r\n", "X: 1\r\n\r\nAccept: */*\r\nReferer: u\r\nAccept-Language: zh-cn"},
     };
@@ -106,8 +107,9 @@ TEST(CompleteHeaderTextTest, OneLineWithEveryMarkerStaysOneLine) {
     CompleteHeaderText(headers, "u");
     EXPECT_EQ(headers, line);
     EXPECT_THAT(RequestHeaderLines("", headers),
-                ElementsAre(HeaderLine{"X", "Accept: Referer: Accept-Language: User-Agent: "
-                                            "Content-Type: z"}));
+                ElementsAre(HeaderLine{"X",
+                                       "Accept: Referer: Accept-Language: User-Agent: "
+                                       "Content-Type: z"}));
 }
 
 TEST(RequestHeaderLinesTest, CookieFirstThenEveryNonEmptyLine) {
@@ -144,7 +146,8 @@ TEST(CollectReturnedCookiesTest, TakesTheNameValueOfEachSetCookieLine) {
         // Only lines in the normalised letter case count.
         {"set-cookie: i=9", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(CollectReturnedCookies(c.headers), c.cookies) << c.headers;
+    for (const Case& c : cases)
+        EXPECT_EQ(CollectReturnedCookies(c.headers), c.cookies) << c.headers;
 }
 
 TEST(CollectReturnedCookiesTest, FollowsNormalisation) {

@@ -71,7 +71,8 @@ TEST_F(HttpRequestLiveTest, GetSendsTheDefaultHeaders) {
     EXPECT_THAT(body, HasSubstr("\nAccept: */*\n"));
     EXPECT_THAT(body, HasSubstr("\nReferer: " + request.Url + "\n"));
     EXPECT_THAT(body, HasSubstr("\nAccept-Language: zh-cn\n"));
-    EXPECT_THAT(body, HasSubstr("\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\n"));
+    EXPECT_THAT(body,
+                HasSubstr("\nUser-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\n"));
     EXPECT_THAT(body, HasSubstr("\nContent-Type: application/x-www-form-urlencoded\n"));
     EXPECT_THAT(request.ResponseHeaders, StartsWith("HTTP/1.1 200"));
     EXPECT_THAT(request.ResponseHeaders, HasSubstr("Content-Type: text/plain\r\n"));

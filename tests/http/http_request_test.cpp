@@ -57,11 +57,10 @@ TEST_F(HttpRequestCallsTest, OnlyUrlMakesTheDefaultRequest) {
 
     EXPECT_THAT(object.Calls(),
                 ElementsAre("call SetTimeouts(15000, 15000, 15000, 15000)",
-                            "call Open('GET', 'http://h/p', true)",
-                            Header("Accept", "*/*"), Header("Referer", "http://h/p"),
-                            Header("Accept-Language", "zh-cn"), Header("User-Agent", kUserAgent),
-                            Header("Content-Type", kContentType), "call Send('')",
-                            "call WaitForResponse(1)", "get ResponseBody()",
+                            "call Open('GET', 'http://h/p', true)", Header("Accept", "*/*"),
+                            Header("Referer", "http://h/p"), Header("Accept-Language", "zh-cn"),
+                            Header("User-Agent", kUserAgent), Header("Content-Type", kContentType),
+                            "call Send('')", "call WaitForResponse(1)", "get ResponseBody()",
                             "call GetAllResponseHeaders()", "get Status()"));
     EXPECT_THAT(object.LookedUpNames(), Contains(L"GetallResponseHeaders"));
     EXPECT_EQ(body, (Bytes{'b', 'o', 'd', 'y'}));
@@ -119,17 +118,20 @@ TEST_F(HttpRequestCallsTest, HeaderTextsBecomeSetRequestHeaderCalls) {
     const std::string language = Header("Accept-Language", "zh-cn");
     const std::string referer = Header("Referer", "u");
     const Case cases[] = {
-        {"", "accept: text/html",
+        {"",
+         "accept: text/html",
          {Header("accept", "text/html"), Header("Accept", "*/*"), referer, language, ua, ct}},
         {"", "X-Referer: a", {Header("X-Referer", "a"), Header("Accept", "*/*"), language, ua, ct}},
         {"", "X: 1\r\n", {Header("X", "1"), Header("Accept", "*/*"), referer, language, ua, ct}},
         {"",
          "A: Accept: Referer: Accept-Language: User-Agent: Content-Type: z",
          {Header("A", "Accept: Referer: Accept-Language: User-Agent: Content-Type: z")}},
-        {"", "Host: a:b\r\nabc",
+        {"",
+         "Host: a:b\r\nabc",
          {Header("Host", "a:b"), Header("", ""), Header("Accept", "*/*"), referer, language, ua,
           ct}},
-        {"a=1", "Cookie: b=2",
+        {"a=1",
+         "Cookie: b=2",
          {Header("Cookie", "a=1"), Header("Cookie", "b=2"), Header("Accept", "*/*"), referer,
           language, ua, ct}},
     };
@@ -166,10 +168,10 @@ TEST_F(HttpRequestCallsTest, ProxyComesBeforeOpenWithItsCredentials) {
     options.ProxyUser = "user";
     options.ProxyPassword = "secret";
     Run();
-    EXPECT_THAT(std::vector<std::string>(object.Calls().begin(), object.Calls().begin() + 3),
-                ElementsAre("call SetProxy(2, '127.0.0.1:8080')",
-                            "call SetCredentials('user', 'secret', 1)",
-                            "call Open('GET', 'u', true)"));
+    EXPECT_THAT(
+        std::vector<std::string>(object.Calls().begin(), object.Calls().begin() + 3),
+        ElementsAre("call SetProxy(2, '127.0.0.1:8080')",
+                    "call SetCredentials('user', 'secret', 1)", "call Open('GET', 'u', true)"));
 }
 
 TEST_F(HttpRequestCallsTest, CredentialsFlagGivenIsPassed) {
@@ -194,9 +196,9 @@ TEST_F(HttpRequestCallsTest, NoRedirectWritesOptionSixAfterOpen) {
     options.TimeoutSeconds = -1;
     options.NoRedirect = true;
     Run();
-    EXPECT_THAT(std::vector<std::string>(object.Calls().begin(), object.Calls().begin() + 3),
-                ElementsAre("call Open('GET', 'u', true)", "put Option(6, 0)",
-                            Header("Accept", "*/*")));
+    EXPECT_THAT(
+        std::vector<std::string>(object.Calls().begin(), object.Calls().begin() + 3),
+        ElementsAre("call Open('GET', 'u', true)", "put Option(6, 0)", Header("Accept", "*/*")));
 }
 
 TEST_F(HttpRequestCallsTest, OnlyTheRedirectOptionIsEverWritten) {

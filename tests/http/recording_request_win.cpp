@@ -12,9 +12,9 @@ namespace {
 
 // The members of WinHttpRequest that the request routine uses, by DISPID - 1.
 constexpr const wchar_t* kMembers[] = {
-    L"SetTimeouts", L"SetProxy",   L"SetCredentials", L"Open",
-    L"Option",      L"SetRequestHeader", L"Send",     L"WaitForResponse",
-    L"Abort",       L"ResponseBody", L"GetAllResponseHeaders", L"Status",
+    L"SetTimeouts",           L"SetProxy", L"SetCredentials",  L"Open",  L"Option",
+    L"SetRequestHeader",      L"Send",     L"WaitForResponse", L"Abort", L"ResponseBody",
+    L"GetAllResponseHeaders", L"Status",
 };
 
 std::string Describe(const VARIANT& value) {

@@ -65,8 +65,8 @@ int main() {
         std::fprintf(stderr, "cannot read the certificate\n");
         return 1;
     }
-    ScopedCertStore root(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                       CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
+    ScopedCertStore root(
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root"));
     if (!root.IsValid() ||
         !CertAddEncodedCertificateToStore(root.Get(), X509_ASN_ENCODING, der.data(),
                                           static_cast<DWORD>(der.size()),
