@@ -253,16 +253,21 @@ Bytes HttpRequest(HttpRequestOptions& options) {
         const ScopedVariant value = TextArgument(line.Value);
         request.CallMethod(L"SetRequestHeader", {&name, &value});
     }
+    HRESULT sent;
     {
         const ScopedVariant body = options.PostBytes.empty() ? TextArgument(options.PostText)
                                                              : BytesArgument(options.PostBytes);
-        request.CallMethod(L"Send", {&body});
+        sent = request.CallMethod(L"Send", {&body});
     }
+    // A request that was never sent has no reply to wait for; the object would
+    // report "not yet" until the time-out.
+    const WaitOutcome outcome =
+        SUCCEEDED(sent) ? WaitForReply(request, timeout, options.StopFlag) : WaitOutcome::kFailed;
 
     Bytes body;
     Text headers;
     int status = 0;
-    if (WaitForReply(request, timeout, options.StopFlag) == WaitOutcome::kGaveUp) {
+    if (outcome == WaitOutcome::kGaveUp) {
         // An abandoned request fails like any other: nothing of it is read.
         request.CallMethod(L"Abort", {});
     } else {

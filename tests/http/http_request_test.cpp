@@ -253,6 +253,19 @@ TEST_F(HttpRequestCallsTest, FailedWaitStillReadsWhatThereIs) {
                             "call GetAllResponseHeaders()", "get Status()"));
 }
 
+TEST_F(HttpRequestCallsTest, FailedSendIsNotAwaited) {
+    object.sendResult = DISP_E_EXCEPTION;
+    object.waitForResponse = [](VARIANT_BOOL* answered) {
+        *answered = VARIANT_FALSE;
+        return S_OK;
+    };
+    Run();
+    const std::vector<std::string>& calls = object.Calls();
+    EXPECT_THAT(std::vector<std::string>(calls.end() - 4, calls.end()),
+                ElementsAre("call Send('')", "get ResponseBody()", "call GetAllResponseHeaders()",
+                            "get Status()"));
+}
+
 TEST_F(HttpRequestCallsTest, StopFlagAbortsAndReadsNothing) {
     std::atomic<bool> stop{false};
     int waits = 0;

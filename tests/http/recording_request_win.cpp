@@ -115,6 +115,7 @@ HRESULT RecordingRequest::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
     calls_.push_back(call);
 
     if (result) VariantInit(result);
+    if (member == L"Send") return sendResult;
     if (member == L"WaitForResponse") {
         VARIANT_BOOL answered = VARIANT_FALSE;
         const HRESULT hr = waitForResponse(&answered);

@@ -37,6 +37,7 @@ public:
     Bytes body = {'b', 'o', 'd', 'y'};
     std::wstring headers = L"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n";
     double status = 200.9;  // handed out as VT_R8
+    HRESULT sendResult = S_OK;
     // Answers WaitForResponse; by default the reply is in at once.
     std::function<HRESULT(VARIANT_BOOL*)> waitForResponse = [](VARIANT_BOOL* answered) {
         *answered = VARIANT_TRUE;
