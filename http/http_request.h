@@ -38,8 +38,9 @@ struct HttpRequestOptions {
     // A request object of the caller's own, used as it is; a null pointer given
     // here is an object on which every call fails. Omitted: a new WinHttpRequest.
     std::optional<IDispatch*> RequestObject;
-    // When set and it turns true, the wait for the reply ends within about 100 ms
-    // and the request fails like one that ran out of time.
+    // When set and it turns true, the wait for the reply ends within a second (the
+    // object waits in whole seconds) and the request fails like one that ran out
+    // of time.
     const std::atomic<bool>* StopFlag = nullptr;
 };
 
