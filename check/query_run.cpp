@@ -1,5 +1,7 @@
 #include "check/query_run.h"
 
+#include <string>
+
 namespace qingqu {
 
 namespace {
@@ -54,6 +56,17 @@ bool IsUnreserved(unsigned char byte) {
            (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~';
 }
 
+// `lowerPrefix` in lower-case ASCII.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
+    if (text.size() < lowerPrefix.size()) return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != lowerPrefix[i])
+            return false;
+    }
+    return true;
+}
+
 void CheckRow(QueryRunHost& host, const ResultFiles& files, int row) {
     const Verdict verdict = JudgeReply(host.Search(host.Url(row)));
     host.ShowVerdict(row, VerdictText(verdict));
@@ -80,6 +93,21 @@ Verdict JudgeReply(const SearchReply& reply) {
         return Verdict::Failed;
     if (FindText(reply.page, kRobotCheck) != -1) return Verdict::Failed;
     return FindText(reply.page, kNothingFound) != -1 ? Verdict::NotIndexed : Verdict::Indexed;
+}
+
+bool IsCutShort(std::string_view responseHeaders, std::size_t bodySize) {
+    static constexpr std::string_view kLength = "content-length:";
+    const TextArray lines = SplitText(responseHeaders, "\r\n");
+    for (int i = 1; i <= lines.Count(); ++i) {
+        const std::string_view line = lines.At(i);
+        if (!StartsWithIgnoringCase(line, kLength)) continue;
+        const Text value = TrimSpaces(line.substr(kLength.size()));
+        if (value.empty() || value.size() > 18 ||
+            value.find_first_not_of("0123456789") != Text::npos)
+            return false;
+        return std::stoull(value) > bodySize;
+    }
+    return false;
 }
 
 std::string_view VerdictText(Verdict verdict) {

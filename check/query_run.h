@@ -52,6 +52,10 @@ void QueryAllUrls(QueryRunHost& host);
 // engine's check for robots; NotIndexed when the page says nothing was found.
 Verdict JudgeReply(const SearchReply& reply);
 
+// True when the header text announces a Content-Length larger than the body that
+// arrived: the connection closed mid-body, and what came is not the whole page.
+bool IsCutShort(std::string_view responseHeaders, std::size_t bodySize);
+
 // The text a verdict shows in the list.
 std::string_view VerdictText(Verdict verdict);
 

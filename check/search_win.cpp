@@ -10,6 +10,8 @@ SearchReply SearchForUrl(std::string_view url, const std::atomic<bool>* stop) {
     request.Url = SearchAddressForUtf8Word(GbkToUtf8(url));
     request.StopFlag = stop;
     const Bytes body = HttpRequest(request);
+    // A page cut short may lack the marker it would have held: no verdict from it.
+    if (IsCutShort(request.ResponseHeaders, body.size())) return {};
     return {request.StatusCode, Utf8ToGbk(BytesToText(body))};
 }
 

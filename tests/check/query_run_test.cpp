@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <map>
 #include <string>
 #include <vector>
@@ -201,6 +202,21 @@ TEST(JudgeReplyTest, OnlyAWholeOrdinaryPageGetsAVerdict) {
     };
     for (const auto& [reply, verdict] : cases)
         EXPECT_EQ(JudgeReply(reply), verdict) << reply.statusCode << " " << reply.page;
+}
+
+TEST(IsCutShortTest, ABodyShorterThanItsAnnouncedLengthIsCutShort) {
+    const std::tuple<std::string, std::size_t, bool> cases[] = {
+        {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n", 9, true},
+        {"HTTP/1.1 200 OK\r\ncontent-length:10\r\n", 10, false},
+        {"HTTP/1.1 200 OK\r\nCONTENT-LENGTH:  12  \r\n", 11, true},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", 6, false},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n", 0, false},
+        {"HTTP/1.1 200 OK\r\nContent-Length: x\r\n", 0, false},
+        {"HTTP/1.1 200 OK\r\nX-Content-Length: 9\r\n", 0, false},
+        {"", 0, false},
+    };
+    for (const auto& [headers, size, cut] : cases)
+        EXPECT_EQ(IsCutShort(headers, size), cut) << headers;
 }
 
 TEST(SearchAddressTest, EveryReservedByteIsPercentEncoded) {
