@@ -12,7 +12,7 @@ QINGQU_WINEPREFIX=$QINGQU_MINGW_BUILD/wine-prefix
 QINGQU_PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev googletest
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    wine wine64 xvfb xauth fonts-wqy-microhei imagemagick xdotool
+    wine wine64 fonts-wine xvfb xauth fonts-wqy-microhei imagemagick xdotool
     python3 openssl
 )
 
@@ -108,6 +108,9 @@ qingqu_prepare_prefix() {
 qingqu_start_wineserver() {
     qingqu_wine wineserver -k 2>/dev/null || true
     qingqu_wine wineserver -p
+    # The first program of a session starts Wine's own services, which keep that
+    # program's output open; start them here so no test's pipe is held by them.
+    qingqu_wine wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 qingqu_cleanup() {
