@@ -33,7 +33,8 @@ these words found in it picks the reply (first match in this list wins):
 reply by N ms.
 
 DIR/requests.log gets one line per event, fields separated by tabs, written when
-the event happens:
+the event happens; the last field of each is the time of the event, in seconds
+on a monotonic clock:
   connect  SEQ  host:port                      a proxy tunnel was asked for
   request  SEQ  /path?query  reply-kind        a request arrived (origin form)
   reply    SEQ  status-or-gone  MILLISECONDS   its reply was sent ("gone": the client
@@ -81,7 +82,7 @@ class RequestLog:
             return self.sequence
 
     def write(self, *fields):
-        line = "\t".join(str(f) for f in fields) + "\n"
+        line = "\t".join(str(f) for f in fields + ("%.6f" % time.monotonic(),)) + "\n"
         with self.lock:
             self.file.write(line)
             self.file.flush()
