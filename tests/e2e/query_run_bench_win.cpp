@@ -39,6 +39,7 @@ struct RunFigures {
     std::vector<double> gaps;   // seconds from each reply to the next request, sorted
     int requests = 0;
     int connections = 0;
+    int notIndexed = 0;  // rows whose verdict is not "已收录", as every reply is a results page
 };
 
 double Percentile(const std::vector<double>& sorted, double p) {
@@ -108,6 +109,7 @@ std::optional<RunFigures> MeasureRun(const SearchEngineStandIn& engine, int rows
     }
     figures.busySeconds = lastReply - firstRequest;
     std::sort(figures.gaps.begin(), figures.gaps.end());
+    for (int row = 0; row < rows; ++row) figures.notIndexed += list.ItemText(row, 2) != L"已收录";
     app->Close();
     app->WaitForExit();
     return figures;
@@ -133,11 +135,11 @@ int Main(int argc, char** argv) {
         for (int round = 0; round < rounds; ++round) {
             const std::optional<RunFigures> f = MeasureRun(engine, rows, delayMs);
             if (!f) return 1;
-            std::printf("%5d %6d %7.2f %7.1f %9.2f %9.2f %7.2f/%-7.2f %13.0f %8d\n", rows, delayMs,
-                        f->seconds, rows / f->seconds, f->standInSeconds * 1000 / rows,
+            std::printf("%5d %6d %7.2f %7.1f %9.2f %9.2f %7.2f/%-7.2f %10.0f %8d %7d\n", rows,
+                        delayMs, f->seconds, rows / f->seconds, f->standInSeconds * 1000 / rows,
                         (f->seconds - f->standInSeconds) * 1000 / rows,
                         Percentile(f->gaps, 0.5) * 1000, Percentile(f->gaps, 0.9) * 1000,
-                        (f->seconds - f->busySeconds) * 1000, f->connections);
+                        (f->seconds - f->busySeconds) * 1000, f->connections, f->notIndexed);
             std::fflush(stdout);
         }
     }
