@@ -7,6 +7,7 @@
 #include "app/window_thread_win.h"
 #include "check/search_win.h"
 #include "text/file_ops.h"
+#include "text/scoped_win.h"
 
 namespace qingqu {
 
@@ -21,6 +22,10 @@ public:
     bool InProgress() const noexcept { return !stopped_ && !finished_; }
 
     void Run() {
+        // Kept for the whole run, so the web request's own initialise and
+        // uninitialise around each call stay cheap instead of setting up and
+        // tearing down COM on this thread for every row.
+        ScopedCoInitialize com;
         QueryAllUrls(*this);
         finished_ = true;
     }

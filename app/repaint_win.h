@@ -12,7 +12,7 @@ inline void RepaintWithParent(HWND control) {
     GetWindowRect(control, &bounds);
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&bounds), 2);
     RedrawWindow(parent, &bounds, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace qingqu

@@ -78,13 +78,23 @@ void CheckRow(QueryRunHost& host, const ResultFiles& files, int row) {
 
 }  // namespace
 
-void QueryAllUrls(QueryRunHost& host) {
+namespace {
+
+void CheckAllRows(QueryRunHost& host) {
     const ResultFiles files(host);
     const int count = host.RowCount();
     for (int i = 1; i <= count && !host.Stopped(); ++i) {
         host.ShowStatus(ConcatText(kQueryingPrefix, NumberToText(i), kQueryingSuffix));
         CheckRow(host, files, i - 1);
     }
+}
+
+}  // namespace
+
+void QueryAllUrls(QueryRunHost& host) {
+    // The files are closed before the run says it is done, so a result file can
+    // be imported as soon as the user reads that.
+    CheckAllRows(host);
     host.ShowStatus(kRunFinished);
 }
 

@@ -78,7 +78,9 @@ public:
     void CloseResultFile(int file) override { closed.push_back(file); }
     void ShowStatus(std::string_view text) override {
         if (!stopped) statuses.emplace_back(text);
+        if (text == kFinished) closedWhenFinished = closed.size();
     }
+    std::size_t closedWhenFinished = 0;
     void ShowVerdict(int row, std::string_view verdict) override {
         if (stopped || row >= static_cast<int>(urls.size())) return;
         verdicts.resize(urls.size());
@@ -99,6 +101,7 @@ TEST(QueryAllUrlsTest, ChecksEveryRowInOrderAndSavesEachVerdictToItsFile) {
     EXPECT_THAT(host.files[kIndexedFile], ElementsAre("a", "c"));
     EXPECT_THAT(host.files[kNotIndexedFile], ElementsAre("b"));
     EXPECT_THAT(host.closed, ElementsAre(1, 2));
+    EXPECT_EQ(host.closedWhenFinished, 2u) << "files are closed before the run says it is done";
     EXPECT_EQ(host.rowCountReads, 1);
 }
 
