@@ -32,7 +32,9 @@ Routes (any method unless told; the query string is ignored unless told):
   /never                never answers (until the server stops)
   /close-mid-body       announces 1000 bytes, sends 10, closes the connection
 Other modules can import this one and add routes: ROUTES["/path"] = fn(handler),
-where fn sends the whole reply through the BaseHTTPRequestHandler it gets.
+where fn sends the whole reply through the BaseHTTPRequestHandler it gets; or run
+servers of their own the same way, with serve_until_stopped, start_daemon and
+stop_daemon.
 """
 
 import argparse
@@ -207,18 +209,16 @@ def tls_context(cert_dir, stem):
     return context
 
 
-def run(state_dir, cert_dir):
-    servers = [Server("http")]
-    if cert_dir:
-        servers.append(Server("https", tls_context(cert_dir, "server")))
-        servers.append(Server("https_untrusted", tls_context(cert_dir, "self_signed")))
-        TUNNEL_TARGET["port"] = servers[1].server_address[1]
+# Shared with the other test servers in this folder, which import this module.
+def serve_until_stopped(state_dir, servers):
+    """Serves each listener on a thread of its own, names their ports in
+    state_dir/ports (written whole, then renamed: a reader never sees half of it),
+    and shuts them down once SIGTERM or SIGINT comes."""
     for server in servers:
         threading.Thread(target=server.serve_forever, daemon=True).start()
-    ports = "".join("%s %d\n" % (s.name, s.server_address[1]) for s in servers)
     temporary = os.path.join(state_dir, "ports.tmp")
     with open(temporary, "w") as f:
-        f.write(ports)
+        f.write("".join("%s %d\n" % (s.name, s.server_address[1]) for s in servers))
     os.replace(temporary, os.path.join(state_dir, "ports"))
     signal.signal(signal.SIGTERM, lambda *_: STOPPING.set())
     signal.signal(signal.SIGINT, lambda *_: STOPPING.set())
@@ -228,25 +228,27 @@ def run(state_dir, cert_dir):
         server.shutdown()
 
 
-def start(state_dir, cert_dir):
-    ports = os.path.join(state_dir, "ports")
-    if os.path.exists(ports):
-        os.remove(ports)
+def start_daemon(state_dir, stem, what, run_server):
+    """Runs run_server() in a detached child, its output in state_dir/STEM.log and
+    its process id in state_dir/STEM.pid. Returns 0 once state_dir/ports exists,
+    after copying it to stdout; 1 if it does not appear within 10 s (`what` names
+    the server in the message). The caller removes a stale ports file first."""
     pid = os.fork()
     if pid == 0:
         os.setsid()
-        log = os.open(os.path.join(state_dir, "server.log"),
+        log = os.open(os.path.join(state_dir, stem + ".log"),
                       os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
         null = os.open(os.devnull, os.O_RDONLY)
         os.dup2(null, 0)
         os.dup2(log, 1)
         os.dup2(log, 2)
         try:
-            run(state_dir, cert_dir)
+            run_server()
         finally:
             os._exit(0)
-    with open(os.path.join(state_dir, "server.pid"), "w") as f:
+    with open(os.path.join(state_dir, stem + ".pid"), "w") as f:
         f.write("%d\n" % pid)
+    ports = os.path.join(state_dir, "ports")
     deadline = time.monotonic() + 10
     while time.monotonic() < deadline:
         if os.path.exists(ports):
@@ -256,13 +258,17 @@ def start(state_dir, cert_dir):
         if finished:
             break
         time.sleep(0.05)
-    sys.stderr.write("the server did not start; see %s\n" % os.path.join(state_dir, "server.log"))
+    sys.stderr.write("the %s did not start; see %s\n"
+                     % (what, os.path.join(state_dir, stem + ".log")))
     return 1
 
 
-def stop(state_dir):
+def stop_daemon(state_dir, stem):
+    """Stops the child start_daemon() left in state_dir/STEM.pid: SIGTERM, then
+    SIGKILL if it still runs 5 s later. Nothing to stop is no failure."""
+    pid_file = os.path.join(state_dir, stem + ".pid")
     try:
-        with open(os.path.join(state_dir, "server.pid")) as f:
+        with open(pid_file) as f:
             pid = int(f.read())
     except (OSError, ValueError):
         return 0
@@ -274,8 +280,28 @@ def stop(state_dir):
         os.kill(pid, signal.SIGKILL)
     except ProcessLookupError:
         pass
-    os.remove(os.path.join(state_dir, "server.pid"))
+    os.remove(pid_file)
     return 0
+
+
+def run(state_dir, cert_dir):
+    servers = [Server("http")]
+    if cert_dir:
+        servers.append(Server("https", tls_context(cert_dir, "server")))
+        servers.append(Server("https_untrusted", tls_context(cert_dir, "self_signed")))
+        TUNNEL_TARGET["port"] = servers[1].server_address[1]
+    serve_until_stopped(state_dir, servers)
+
+
+def start(state_dir, cert_dir):
+    ports = os.path.join(state_dir, "ports")
+    if os.path.exists(ports):
+        os.remove(ports)
+    return start_daemon(state_dir, "server", "server", lambda: run(state_dir, cert_dir))
+
+
+def stop(state_dir):
+    return stop_daemon(state_dir, "server")
 
 
 def main():

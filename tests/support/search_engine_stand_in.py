@@ -49,7 +49,6 @@ import argparse
 import html
 import os
 import select
-import signal
 import socket
 import ssl
 import sys
@@ -301,72 +300,19 @@ def run(state_dir, cert_dir, delay_ms):
     proxy = Server("proxy")
     https = Server("https", tls_context(cert_dir, "server"))
     proxy.tunnel_port = https.server_address[1]
-    servers = [proxy, https]
-    for server in servers:
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-    temporary = os.path.join(state_dir, "ports.tmp")
-    with open(temporary, "w") as f:
-        f.write("".join("%s %d\n" % (s.name, s.server_address[1]) for s in servers))
-    os.replace(temporary, os.path.join(state_dir, "ports"))
-    signal.signal(signal.SIGTERM, lambda *_: STOPPING.set())
-    signal.signal(signal.SIGINT, lambda *_: STOPPING.set())
-    while not STOPPING.wait(0.5):
-        pass
-    for server in servers:
-        server.shutdown()
+    local_server.serve_until_stopped(state_dir, [proxy, https])
 
 
 def start(state_dir, cert_dir, delay_ms):
     for name in os.listdir(state_dir):
         if name in ("ports", "requests.log") or name.startswith("release-"):
             os.remove(os.path.join(state_dir, name))
-    pid = os.fork()
-    if pid == 0:
-        os.setsid()
-        log = os.open(os.path.join(state_dir, "stand_in.log"),
-                      os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
-        null = os.open(os.devnull, os.O_RDONLY)
-        os.dup2(null, 0)
-        os.dup2(log, 1)
-        os.dup2(log, 2)
-        try:
-            run(state_dir, cert_dir, delay_ms)
-        finally:
-            os._exit(0)
-    with open(os.path.join(state_dir, "stand_in.pid"), "w") as f:
-        f.write("%d\n" % pid)
-    ports = os.path.join(state_dir, "ports")
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline:
-        if os.path.exists(ports):
-            sys.stdout.write(open(ports).read())
-            return 0
-        finished, _ = os.waitpid(pid, os.WNOHANG)
-        if finished:
-            break
-        time.sleep(0.05)
-    sys.stderr.write("the stand-in did not start; see %s\n"
-                     % os.path.join(state_dir, "stand_in.log"))
-    return 1
+    return local_server.start_daemon(state_dir, "stand_in", "stand-in",
+                                     lambda: run(state_dir, cert_dir, delay_ms))
 
 
 def stop(state_dir):
-    pid_file = os.path.join(state_dir, "stand_in.pid")
-    try:
-        with open(pid_file) as f:
-            pid = int(f.read())
-    except (OSError, ValueError):
-        return 0
-    try:
-        os.kill(pid, signal.SIGTERM)
-        for _ in range(100):
-            os.kill(pid, 0)
-            time.sleep(0.05)
-        os.kill(pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
-    os.remove(pid_file)
-    return 0
+    return local_server.stop_daemon(state_dir, "stand_in")
 
 
 def main():
