@@ -108,6 +108,39 @@ struct SafeArrayTraits {
 };
 using ScopedSafeArray = ScopedResource<SafeArrayTraits>;
 
+// Memory VirtualAllocEx committed in another process; that process's handle must outlive it.
+class ScopedRemoteMemory {
+public:
+    ScopedRemoteMemory() noexcept = default;
+    ScopedRemoteMemory(HANDLE process, void* address) noexcept
+        : process_(process), address_(address) {}
+    ScopedRemoteMemory(ScopedRemoteMemory&& other) noexcept
+        : process_(std::exchange(other.process_, nullptr)),
+          address_(std::exchange(other.address_, nullptr)) {}
+    ScopedRemoteMemory& operator=(ScopedRemoteMemory&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            process_ = std::exchange(other.process_, nullptr);
+            address_ = std::exchange(other.address_, nullptr);
+        }
+        return *this;
+    }
+    ScopedRemoteMemory(const ScopedRemoteMemory&) = delete;
+    ScopedRemoteMemory& operator=(const ScopedRemoteMemory&) = delete;
+    ~ScopedRemoteMemory() { Reset(); }
+
+    bool IsValid() const noexcept { return address_ != nullptr; }
+    void* Get() const noexcept { return address_; }
+    void Reset() noexcept {
+        if (address_) VirtualFreeEx(process_, std::exchange(address_, nullptr), 0, MEM_RELEASE);
+        process_ = nullptr;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+};
+
 // A COM interface pointer that holds one reference.
 template <class Interface>
 class ComPtr {

@@ -68,20 +68,6 @@ LRESULT SendTimed(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 
 
 // ---- Memory in another process ----
 
-struct RemoteAllocation {
-    HANDLE process = nullptr;
-    void* address = nullptr;
-};
-
-struct RemoteAllocationTraits {
-    static RemoteAllocation Invalid() noexcept { return {}; }
-    static bool IsValid(const RemoteAllocation& a) noexcept { return a.address != nullptr; }
-    static void Free(const RemoteAllocation& a) noexcept {
-        VirtualFreeEx(a.process, a.address, 0, MEM_RELEASE);
-    }
-};
-using ScopedRemoteAllocation = ScopedResource<RemoteAllocationTraits>;
-
 DWORD ProcessOf(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
@@ -99,13 +85,13 @@ public:
         if (!process_.IsValid()) return;
         void* address =
             VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        memory_.Reset({process_.Get(), address});
+        memory_ = ScopedRemoteMemory(process_.Get(), address);
     }
 
     bool IsValid() const { return memory_.IsValid(); }
     HANDLE Process() const { return process_.Get(); }
     size_t Size() const { return size_; }
-    char* Address() const { return static_cast<char*>(memory_.Get().address); }
+    char* Address() const { return static_cast<char*>(memory_.Get()); }
     LPARAM At(size_t offset) const { return reinterpret_cast<LPARAM>(Address() + offset); }
 
     bool Write(size_t offset, const void* data, size_t size) const {
@@ -123,7 +109,7 @@ public:
 
 private:
     ScopedHandle process_;
-    ScopedRemoteAllocation memory_;  // freed before process_ is closed
+    ScopedRemoteMemory memory_;  // freed before process_ is closed
     size_t size_;
 };
 
