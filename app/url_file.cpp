@@ -56,16 +56,6 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) noexcept 
     return length;
 }
 
-// Whether the byte at `at` begins a character, given that `boundary` (<= at)
-// does. A byte below 0x80 always ends a character, so only the run of bytes of
-// 0x80 and above just before `at` matters: they pair up from the run's start,
-// and an odd run leaves its last byte waiting for the byte at `at`.
-bool StartsCharacter(std::string_view text, std::size_t boundary, std::size_t at) noexcept {
-    std::size_t run = 0;
-    while (at - run > boundary && IsLeadByte(static_cast<unsigned char>(text[at - run - 1]))) ++run;
-    return run % 2 == 0;
-}
-
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) noexcept {

@@ -64,7 +64,7 @@ public:
         std::size_t known = from;
         std::size_t candidate = from;
         while ((candidate = FindCandidate(candidate)) != kNotFound) {
-            if (IsBoundary(candidate, known)) return candidate;
+            if (StartsCharacter(text_, known, candidate)) return candidate;
             // The candidate is the second byte of a two-byte character, so the
             // character ends with it.
             known = candidate + 1;
@@ -74,12 +74,6 @@ public:
     }
 
 private:
-    bool IsBoundary(std::size_t position, std::size_t known) const noexcept {
-        std::size_t runStart = position;
-        while (runStart > known && IsLeadByte(ByteAt(text_, runStart - 1))) --runStart;
-        return (position - runStart) % 2 == 0;
-    }
-
     std::size_t FindCandidate(std::size_t from) const noexcept {
         if (!ignoreCase_) return text_.find(part_, from);
         if (from > text_.size() || text_.size() - from < part_.size()) return kNotFound;
